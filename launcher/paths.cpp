@@ -1,0 +1,24 @@
+#include "launcher/paths.h"
+
+#include "platform/platform.h"
+
+namespace kit {
+
+int CutAtLastBackslash(TextRef text) { return text.EndAtLast('\\') ? 1 : 0; }
+
+bool GetKitFolder(Platform& platform, TextRef out) {
+  out.Clear();
+  if (!platform.GetModulePath(out)) return false;
+  if (!out.KeepThroughLast('\\')) {
+    out.Clear();
+    return false;
+  }
+  return true;
+}
+
+bool JoinPath(TextRef out, const char* folder, const char* name) {
+  out.Clear();
+  return out.Assign(folder) && out.Append(name);
+}
+
+}  // namespace kit

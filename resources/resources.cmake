@@ -1,0 +1,36 @@
+set(KIT_RESOURCES_DIR ${CMAKE_SOURCE_DIR}/resources)
+# Included by the launcher's folder, so that the rules live where the
+# executable that links the compiled resources is made.
+#
+# The launcher's resources: the sign-up program as resource "INSTALL" of type
+# "OID", the "SPLASH" dialog and the icon.
+set(KIT_SIGNUP_PROGRAM "" CACHE FILEPATH
+    "Sign-up program to embed in the launcher (default: the stand-in built here)")
+
+if(KIT_SIGNUP_PROGRAM)
+  set(kit_signup_source ${KIT_SIGNUP_PROGRAM})
+  set(kit_signup_depends ${KIT_SIGNUP_PROGRAM})
+else()
+  set(kit_signup_source $<TARGET_FILE:signup>)
+  set(kit_signup_depends signup)
+endif()
+
+set(kit_install_blob ${CMAKE_CURRENT_BINARY_DIR}/install.bin)
+add_custom_command(
+  OUTPUT ${kit_install_blob}
+  COMMAND ${CMAKE_COMMAND} -E copy ${kit_signup_source} ${kit_install_blob}
+  DEPENDS ${kit_signup_depends}
+  COMMENT "Embedding the sign-up program"
+  VERBATIM)
+
+set(kit_resource_object ${CMAKE_CURRENT_BINARY_DIR}/launcher_res.o)
+file(GLOB kit_resource_inputs CONFIGURE_DEPENDS ${KIT_RESOURCES_DIR}/*.rc
+     ${KIT_RESOURCES_DIR}/*.h ${KIT_RESOURCES_DIR}/*.ico)
+add_custom_command(
+  OUTPUT ${kit_resource_object}
+  COMMAND ${CMAKE_RC_COMPILER} -I ${KIT_RESOURCES_DIR} -I ${CMAKE_CURRENT_BINARY_DIR}
+          -i ${KIT_RESOURCES_DIR}/launcher.rc -o ${kit_resource_object}
+  DEPENDS ${kit_resource_inputs} ${kit_install_blob}
+  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+  VERBATIM)
+set(KIT_LAUNCHER_RESOURCES ${kit_resource_object})

@@ -1,0 +1,84 @@
+// The stand-in sign-up program.
+//
+// It writes what it received to the file named by the environment variable
+// SIGNUP_REPORT, as JSON: its exact command line, its current folder, the
+// "$"-separated tokens after the first blank, and the files in its current
+// folder. With SIGNUP_SLEEP_MS set it waits that long before it ends, so
+// that a test can tell whether the launcher waited for it.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "signup/report.h"
+
+namespace {
+
+std::string Environment(const char* name) {
+  char value[1024];
+  DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+  return (n > 0 && n < sizeof value) ? std::string(value, n) : std::string();
+}
+
+std::string CurrentFolder() {
+  char folder[MAX_PATH + 1] = {};
+  DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
+  return std::string(folder, n < sizeof folder ? n : 0);
+}
+
+std::string FilesJson() {
+  std::string out = "[";
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA("*", &found);
+  bool first = true;
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      unsigned long long size =
+          (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+      out += first ? "\n    " : ",\n    ";
+      first = false;
+      out += "{\"name\": " + signup::JsonString(found.cFileName) +
+             ", \"size\": " + std::to_string(size) + "}";
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  return out + (first ? "]" : "\n  ]");
+}
+
+std::string TokensJson(const std::string& commandLine) {
+  std::string out = "[";
+  bool first = true;
+  for (const std::string& token : signup::TokensAfterFirstBlank(commandLine)) {
+    out += first ? "" : ", ";
+    first = false;
+    out += signup::JsonString(token);
+  }
+  return out + "]";
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  std::string commandLine = GetCommandLineA();
+  std::string reportPath = Environment("SIGNUP_REPORT");
+  if (!reportPath.empty()) {
+    std::string json = "{\n";
+    json += "  \"commandLine\": " + signup::JsonString(commandLine) + ",\n";
+    json += "  \"currentFolder\": " + signup::JsonString(CurrentFolder()) + ",\n";
+    json += "  \"tokens\": " + TokensJson(commandLine) + ",\n";
+    json += "  \"files\": " + FilesJson() + "\n";
+    json += "}\n";
+    // Written to a side name and renamed, so that a reader never sees half.
+    std::string partial = reportPath + ".part";
+    if (FILE* out = std::fopen(partial.c_str(), "wb")) {
+      std::fwrite(json.data(), 1, json.size(), out);
+      std::fclose(out);
+      MoveFileExA(partial.c_str(), reportPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+  }
+  std::string sleep = Environment("SIGNUP_SLEEP_MS");
+  if (!sleep.empty()) Sleep(static_cast<DWORD>(std::strtoul(sleep.c_str(), nullptr, 10)));
+  return 0;
+}
