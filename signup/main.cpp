@@ -3,8 +3,11 @@
 // It writes what it received to the file named by the environment variable
 // SIGNUP_REPORT, as JSON: its exact command line, its current folder, the
 // "$"-separated tokens after the first blank, and the files in its current
-// folder. With SIGNUP_SLEEP_MS set it waits that long before it ends, so
-// that a test can tell whether the launcher waited for it.
+// folder. "{name}" in that file name stands for the program's own base name,
+// so that the same program can also serve as a kit's AddShortcut.exe and
+// report separately. With SIGNUP_SLEEP_MS set it waits that long before it
+// ends, so that a test can tell whether the launcher waited for it; the
+// report carries the start and end times to show the order of programs.
 #include <windows.h>
 
 #include <cstdio>
@@ -58,13 +61,36 @@ std::string TokensJson(const std::string& commandLine) {
   return out + "]";
 }
 
+// Milliseconds since 1601, from the system clock, comparable across processes.
+unsigned long long Now() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000;
+}
+
+std::string OwnBaseName() {
+  char path[MAX_PATH + 1] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string name = path;
+  name = name.substr(name.find_last_of('\\') + 1);
+  return name.substr(0, name.find_last_of('.'));
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  unsigned long long startedAt = Now();
   std::string commandLine = GetCommandLineA();
+  std::string sleep = Environment("SIGNUP_SLEEP_MS");
+  if (!sleep.empty()) Sleep(static_cast<DWORD>(std::strtoul(sleep.c_str(), nullptr, 10)));
   std::string reportPath = Environment("SIGNUP_REPORT");
+  size_t placeholder = reportPath.find("{name}");
+  if (placeholder != std::string::npos) reportPath.replace(placeholder, 6, OwnBaseName());
   if (!reportPath.empty()) {
     std::string json = "{\n";
+    json += "  \"program\": " + signup::JsonString(OwnBaseName()) + ",\n";
+    json += "  \"startedAt\": " + std::to_string(startedAt) + ",\n";
+    json += "  \"endedAt\": " + std::to_string(Now()) + ",\n";
     json += "  \"commandLine\": " + signup::JsonString(commandLine) + ",\n";
     json += "  \"currentFolder\": " + signup::JsonString(CurrentFolder()) + ",\n";
     json += "  \"tokens\": " + TokensJson(commandLine) + ",\n";
@@ -78,7 +104,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       MoveFileExA(partial.c_str(), reportPath.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
   }
-  std::string sleep = Environment("SIGNUP_SLEEP_MS");
-  if (!sleep.empty()) Sleep(static_cast<DWORD>(std::strtoul(sleep.c_str(), nullptr, 10)));
   return 0;
 }
