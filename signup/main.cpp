@@ -2,8 +2,9 @@
 //
 // It writes what it received to the file named by the environment variable
 // SIGNUP_REPORT, as JSON: its exact command line, its current folder, the
-// "$"-separated tokens after the first blank, and the files in its current
-// folder. "{name}" in that file name stands for the program's own base name,
+// "$"-separated tokens after the first blank, what it reads in the
+// configuration staged under the file= name (when it is there), and the
+// files in its current folder. "{name}" in that file name stands for the program's own base name,
 // so that the same program can also serve as a kit's AddShortcut.exe and
 // report separately. With SIGNUP_SLEEP_MS set it waits that long before it
 // ends, so that a test can tell whether the launcher waited for it; the
@@ -13,7 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "signup/config_report.h"
 #include "signup/report.h"
 
 namespace {
@@ -48,6 +51,20 @@ std::string FilesJson() {
     FindClose(search);
   }
   return out + (first ? "]" : "\n  ]");
+}
+
+// The configuration staged in the current folder under the file= name,
+// when it is there.
+bool ReadStagedConfiguration(const std::string& name, std::vector<unsigned char>* bytes) {
+  if (name.empty()) return false;
+  FILE* in = std::fopen(name.c_str(), "rb");
+  if (in == nullptr) return false;
+  unsigned char chunk[4096];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+    bytes->insert(bytes->end(), chunk, chunk + got);
+  std::fclose(in);
+  return true;
 }
 
 std::string TokensJson(const std::string& commandLine) {
@@ -94,6 +111,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     json += "  \"commandLine\": " + signup::JsonString(commandLine) + ",\n";
     json += "  \"currentFolder\": " + signup::JsonString(CurrentFolder()) + ",\n";
     json += "  \"tokens\": " + TokensJson(commandLine) + ",\n";
+    std::string configName =
+        signup::ConfigurationFileName(signup::TokensAfterFirstBlank(commandLine));
+    std::vector<unsigned char> stored;
+    if (ReadStagedConfiguration(configName, &stored))
+      json += "  \"config\": " + signup::ConfigJson(configName, stored) + ",\n";
     json += "  \"files\": " + FilesJson() + "\n";
     json += "}\n";
     // Written to a side name and renamed, so that a reader never sees half.
