@@ -31,6 +31,14 @@ void BuildSkipTable(const u8* marker, u8* skip) {
   for (u32 j = 0; j + 1 < kMarkerLength; ++j) skip[marker[j]] = static_cast<u8>(kCarried - j);
 }
 
+// The first nine bytes; the tenth has been compared. Here rather than a
+// call, as most candidates fail on their first byte.
+inline bool Matches(const u8* bytes, const u8* marker) {
+  for (u32 i = 0; i < kCarried; ++i)
+    if (bytes[i] != marker[i]) return false;
+  return true;
+}
+
 // The first position in `bytes` where the whole marker starts, or -1. The
 // skips never pass over a match, so this is the byte-by-byte answer.
 i32 FindMarkerIn(const u8* bytes, u32 length, const u8* marker, const u8* skip) {
@@ -38,8 +46,7 @@ i32 FindMarkerIn(const u8* bytes, u32 length, const u8* marker, const u8* skip) 
   const u32 last = length - kMarkerLength;
   for (u32 at = 0; at <= last;) {
     u8 tail = bytes[at + kCarried];
-    if (tail == marker[kCarried] && SameBytes(bytes + at, marker, kCarried))
-      return static_cast<i32>(at);
+    if (tail == marker[kCarried] && Matches(bytes + at, marker)) return static_cast<i32>(at);
     at += skip[tail];
   }
   return -1;
