@@ -15,12 +15,22 @@ else()
   set(kit_signup_depends signup)
 endif()
 
+# The program goes in compressed to SZDD, the form VerInstallFileA expands
+# while staging; the native tree's szddtool compresses it.
+set(kit_szddtool ${KIT_HOST_TOOLS}/szddtool)
+if(NOT KIT_HOST_TOOLS OR NOT EXISTS ${kit_szddtool})
+  message(FATAL_ERROR
+    "szddtool not found in KIT_HOST_TOOLS ('${KIT_HOST_TOOLS}'). The launcher embeds the "
+    "sign-up program compressed with the native tree's szddtool: build the native tree "
+    "first (./dev build does so) and set KIT_HOST_TOOLS to its bin folder.")
+endif()
+
 set(kit_install_blob ${CMAKE_CURRENT_BINARY_DIR}/install.bin)
 add_custom_command(
   OUTPUT ${kit_install_blob}
-  COMMAND ${CMAKE_COMMAND} -E copy ${kit_signup_source} ${kit_install_blob}
-  DEPENDS ${kit_signup_depends}
-  COMMENT "Embedding the sign-up program"
+  COMMAND ${kit_szddtool} compress ${kit_signup_source} ${kit_install_blob}
+  DEPENDS ${kit_signup_depends} ${kit_szddtool}
+  COMMENT "Compressing the sign-up program for embedding"
   VERBATIM)
 
 set(kit_resource_object ${CMAKE_CURRENT_BINARY_DIR}/launcher_res.o)

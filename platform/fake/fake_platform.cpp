@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "szdd/szdd.h"
+
 namespace kit {
 namespace {
 
@@ -23,8 +25,16 @@ bool PutText(TextRef out, const std::string& value) {
 }  // namespace
 
 FakePlatform::FakePlatform() {
+  // As Windows' LZ functions: SZDD data is expanded, anything else copied.
   expander = [](const std::vector<uint8_t>& in, std::vector<uint8_t>& out) {
-    out = in;
+    if (!HasSzddSignature(in.data(), static_cast<u32>(in.size()))) {
+      out = in;
+      return true;
+    }
+    ByteBuffer expanded;
+    if (ExpandSzdd(in.data(), static_cast<u32>(in.size()), expanded) != SzddStatus::kOk)
+      return false;
+    out.assign(expanded.Data(), expanded.Data() + expanded.Length());
     return true;
   };
   AddFolder("C:\\KIT");

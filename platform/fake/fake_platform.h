@@ -59,8 +59,8 @@ class FakePlatform : public Platform {
   std::map<std::string, std::vector<uint8_t>> resources;  // "TYPE/NAME"
 
   // Turns the SZDD bytes of a compressed file into its expanded content;
-  // false when they are not a valid compressed file. The default copies the
-  // bytes unchanged.
+  // false when they are not a valid compressed file. The default expands SZDD
+  // data with the kit's codec and copies anything else unchanged.
   std::function<bool(const std::vector<uint8_t>&, std::vector<uint8_t>&)> expander;
 
   // Called when a process is started (after it is recorded), to act as the
