@@ -45,12 +45,14 @@ SzddStatus ReadSzddHeader(const u8* input, u32 length, SzddHeader* header);
 
 // Expands a whole SZDD file into `output`, which must hold the header's
 // expanded length; `*written` receives the bytes written (all of them on
-// success, those done before the fault otherwise).
+// success, those done before the fault otherwise; on a fault the rest of the
+// expanded length in `output` may hold scratch, never anything beyond it).
 SzddStatus ExpandSzdd(const u8* input, u32 length, u8* output, u32 capacity, u32* written);
 
 // Expands a whole SZDD file into `output`, replacing its content. The buffer
 // is sized from the header only once the header's length is shown to be
 // reachable from the data at hand, so a forged length cannot ask for gigabytes.
+// On any fault the buffer is left empty.
 SzddStatus ExpandSzdd(const u8* input, u32 length, ByteBuffer& output);
 
 // Compresses `input` into a complete SZDD file (mode 'A') in `output`,
