@@ -1,6 +1,7 @@
 // GDI handles for the bitmap holder.
 #include <windows.h>
 
+#include "agreement/dib_image.h"
 #include "platform/win32/win32_platform.h"
 #include "support/memory.h"
 
@@ -23,6 +24,17 @@ GdiHandle Win32Platform::CreatePalette(const PaletteEntry* entries, u32 count) {
   return made;
 }
 
-void Win32Platform::DeleteGdiObject(GdiHandle object) { DeleteObject(static_cast<HGDIOBJ>(object)); }
+void Win32Platform::DeleteGdiObject(GdiHandle object) {
+  DeleteObject(static_cast<HGDIOBJ>(object));
+}
+
+// The holder's palette is not selected: the picture is drawn with the
+// context's own colours.
+GdiHandle DibImage::CreateDeviceBitmap(void* dc) const {
+  if (!IsDrawable()) return nullptr;
+  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(InfoBlock());
+  const auto* info = reinterpret_cast<const BITMAPINFO*>(InfoBlock());
+  return CreateDIBitmap(static_cast<HDC>(dc), header, CBM_INIT, Bits(), info, DIB_RGB_COLORS);
+}
 
 }  // namespace kit
