@@ -86,7 +86,7 @@ TEST(RecordReaderTest, TextThatRunsPastTheEndIsEmptyAndEndsTheStream) {
   const Bytes cases[] = {{}, {5, 'a', 'b'}, {0xFF}, {0xFF, 3}, {0xFF, 0xFF, 0xFF, 'a'}};
   for (const Bytes& stored : cases) {
     // Its own exact-size block, so that a read past it cannot go unseen.
-    std::unique_ptr<uint8_t[]> block(new uint8_t[stored.size() + 1]);
+    std::unique_ptr<uint8_t[]> block(new uint8_t[stored.size()]);
     std::copy(stored.begin(), stored.end(), block.get());
     OidCursor cursor(block.get(), static_cast<u32>(stored.size()));
     BoundedText<16> out;
@@ -147,7 +147,7 @@ class PassTest : public ::testing::Test {
   // Runs `pass` over `plain` held in its own exact-size block; returns the
   // pass's result and leaves in `stoppedAt` where it stopped reading.
   int Pass(const Bytes& plain, OidPass pass) {
-    std::unique_ptr<uint8_t[]> block(new uint8_t[plain.size() + 1]);
+    std::unique_ptr<uint8_t[]> block(new uint8_t[plain.size()]);
     std::copy(plain.begin(), plain.end(), block.get());
     OidCursor cursor(block.get(), static_cast<u32>(plain.size()));
     int result = ReadOidPass(run, cursor, pass);
