@@ -195,6 +195,23 @@ TEST_F(AgreementUnderWine, LongTextKeepsAcceptDisabledUntilItsEndHasBeenInView) 
   EXPECT_TRUE(SignupRan());
 }
 
+TEST_F(AgreementUnderWine, TabbingBackIntoTheTextKeepsItWhereItWas) {
+  // The dialog manager selects the whole text of an edit that it gives the
+  // focus to, and some systems scroll a selection's end into view.
+  WriteKitWithOid();
+  // Round the tab order: "&Continue", the checked choice, "Ca&ncel", the text.
+  Session s = Run({"report", "line-down", "tab", "report", "tab", "tab", "tab", "report",
+                   "cancel", "gone"});
+  ASSERT_EQ(s.customer.exitCode, 0) << s.customer.output;
+  std::vector<json> r = s.Reports();
+  ASSERT_EQ(r.size(), 3u) << s.customer.output;
+  EXPECT_EQ(r[0]["focus"], 1010);
+  EXPECT_NE(r[1]["focus"], 1010);
+  EXPECT_EQ(r[2]["focus"], 1010);
+  EXPECT_EQ(r[2]["firstVisibleLine"], 1);
+  EXPECT_EQ(r[2]["accept"]["enabled"], false) << "the end has not been in view";
+}
+
 TEST_F(AgreementUnderWine, EveryWayOfScrollingToTheEndEnablesAccept) {
   WriteKitWithOid();
   // 42 lines that wrap into about 80.

@@ -7,7 +7,8 @@
 //   dont-accept     click "I &Don't Accept"
 //   continue        click "&Continue"
 //   cancel          click "Ca&ncel"
-//   escape, enter   press the key in the control that has the focus
+//   escape, enter, tab
+//                   press the key in the control that has the focus
 //   line-down, page-down, wheel-down, em-scroll, key-down, key-pgdn
 //                   scroll the agreement one way or another
 //   thumb:N         drag the scroll box to line N and let go
@@ -153,9 +154,11 @@ bool Step(HWND dialog, const std::string& step) {
     return Click(dialog, kIdContinue);
   } else if (step == "cancel") {
     return Click(dialog, kIdCancel);
-  } else if (step == "escape" || step == "enter") {
+  } else if (step == "escape" || step == "enter" || step == "tab") {
     HWND focus = FocusOf(dialog);
-    PressKey(focus != nullptr ? focus : dialog, step == "escape" ? VK_ESCAPE : VK_RETURN);
+    WPARAM key = step == "escape" ? VK_ESCAPE : step == "enter" ? VK_RETURN : VK_TAB;
+    PressKey(focus != nullptr ? focus : dialog, key);
+    Settle();
   } else if (step == "line-down") {
     SendMessageA(edit, WM_VSCROLL, SB_LINEDOWN, 0);
   } else if (step == "page-down") {
