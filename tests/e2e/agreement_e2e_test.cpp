@@ -48,17 +48,12 @@ struct Session {
   }
 };
 
-class AgreementUnderWine : public ::testing::Test {
+class AgreementUnderWine : public KitUnderWine {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(prefix.ok());
+    KitUnderWine::SetUp();
     for (const char* program : {"launcher.exe", "customer.exe", "Rasapi32.dll"})
       ASSERT_TRUE(fs::exists(Prefix::Win64Bin() / program)) << program << " not built";
-    prefix.ClearTempFolder();
-    kit = prefix.MakeKitFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    reports = kit / "reports";
-    fs::create_directories(reports);
-    env = {{"SIGNUP_REPORT", prefix.ToWindows(reports) + "\\{name}.json"}};
     config = testkit::SampleConfiguration();
     config.hangUpOnRefusal = false;
   }
@@ -108,9 +103,6 @@ class AgreementUnderWine : public ::testing::Test {
     return 100 - s.Reports()[0]["firstVisibleLine"].get<int>();
   }
 
-  Prefix& prefix = Prefix::Shared();
-  fs::path kit, reports;
-  std::map<std::string, std::string> env;
   config::KitConfiguration config;
 };
 

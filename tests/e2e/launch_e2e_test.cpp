@@ -12,29 +12,19 @@ namespace {
 
 using nlohmann::json;
 
-class LaunchUnderWine : public ::testing::Test {
+class LaunchUnderWine : public KitUnderWine {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(prefix.ok());
-    prefix.ClearTempFolder();
-    kit = prefix.MakeKitFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    reports = kit / "reports";
-    fs::create_directories(reports);
+    KitUnderWine::SetUp();
     fs::copy_file(Prefix::Win64Bin() / "launcher.exe", kit / "setup.exe");
     // An empty configuration: no agreement, nothing for the launcher to act on.
     WriteFileBytes(kit / "setup.oid", "");
-    env = {{"SIGNUP_REPORT", prefix.ToWindows(reports) + "\\{name}.json"}};
   }
 
   json Report(const std::string& program) {
-    std::string text = ReadFileText(reports / (program + ".json"));
-    if (text.empty()) return json();
-    return json::parse(text);
+    std::string text = ReportText(program);
+    return text.empty() ? json() : json::parse(text);
   }
-
-  Prefix& prefix = Prefix::Shared();
-  fs::path kit, reports;
-  std::map<std::string, std::string> env;
 };
 
 TEST_F(LaunchUnderWine, StartsTheSignupProgramFromTheTemporaryFolderWithItsOptions) {

@@ -17,15 +17,10 @@ using testkit::Bytes;
 
 std::string AsText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-class StagingUnderWine : public ::testing::Test {
+class StagingUnderWine : public KitUnderWine {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(prefix.ok());
-    prefix.ClearTempFolder();
-    kit = prefix.MakeKitFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    reports = kit / "reports";
-    fs::create_directories(reports);
-    env = {{"SIGNUP_REPORT", prefix.ToWindows(reports) + "\\{name}.json"}};
+    KitUnderWine::SetUp();
     config = testkit::SampleConfiguration();
     config.hasAgreement = false;
   }
@@ -36,13 +31,10 @@ class StagingUnderWine : public ::testing::Test {
   }
 
   json Report() {
-    std::string text = ReadFileText(reports / "temp.json");
+    std::string text = ReportText("temp");
     return text.empty() ? json() : json::parse(text);
   }
 
-  Prefix& prefix = Prefix::Shared();
-  fs::path kit, reports;
-  std::map<std::string, std::string> env;
   config::KitConfiguration config;
 };
 

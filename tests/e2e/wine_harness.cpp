@@ -182,6 +182,19 @@ std::vector<std::string> Prefix::ListDriveC() const {
   return files;
 }
 
+void KitUnderWine::SetUp() {
+  ASSERT_TRUE(prefix.ok());
+  prefix.ClearTempFolder();
+  kit = prefix.MakeKitFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  reports = kit / "reports";
+  fs::create_directories(reports);
+  env = {{"SIGNUP_REPORT", prefix.ToWindows(reports) + "\\{name}.json"}};
+}
+
+std::string KitUnderWine::ReportText(const std::string& program) const {
+  return ReadFileText(reports / (program + ".json"));
+}
+
 fs::path Prefix::MakeKitFolder(const std::string& name) const {
   fs::path folder = DriveC() / "kits" / name;
   fs::remove_all(folder);

@@ -7,6 +7,8 @@
 // fraction of a second.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <map>
 #include <string>
@@ -62,6 +64,20 @@ class Prefix {
   bool ok_ = false;
   fs::path root_;
   std::map<std::string, std::string> env_;
+};
+
+// A test with a kit folder of its own in the shared prefix, named after the
+// test, an empty temporary folder, and the stand-in's reports going to
+// <kit>/reports/<program>.json.
+class KitUnderWine : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  // The report a program wrote ("temp" for the sign-up program), or "".
+  std::string ReportText(const std::string& program) const;
+
+  Prefix& prefix = Prefix::Shared();
+  fs::path kit, reports;
+  std::map<std::string, std::string> env;
 };
 
 // Reads a whole file; empty when it cannot be read.
