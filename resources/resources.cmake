@@ -44,3 +44,16 @@ add_custom_command(
   WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
   VERBATIM)
 set(KIT_LAUNCHER_RESOURCES ${kit_resource_object})
+
+# The same resources without the sign-up program, for launcher_bare.exe: the
+# launcher's own size, whatever program a provider embeds.
+set(kit_bare_resource_object ${CMAKE_CURRENT_BINARY_DIR}/launcher_bare_res.o)
+add_custom_command(
+  OUTPUT ${kit_bare_resource_object}
+  COMMAND ${CMAKE_RC_COMPILER} -D KIT_NO_INSTALL -I ${KIT_RESOURCES_DIR}
+          -i ${KIT_RESOURCES_DIR}/launcher.rc -o ${kit_bare_resource_object}
+  DEPENDS ${kit_resource_inputs}
+  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+  VERBATIM)
+set(KIT_LAUNCHER_BARE_RESOURCES ${kit_bare_resource_object})
+set(KIT_INSTALL_BLOB ${kit_install_blob})
