@@ -16,9 +16,4 @@ bool GetKitFolder(Platform& platform, TextRef out) {
   return true;
 }
 
-bool JoinPath(TextRef out, const char* folder, const char* name) {
-  out.Clear();
-  return out.Assign(folder) && out.Append(name);
-}
-
 }  // namespace kit

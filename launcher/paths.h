@@ -15,8 +15,4 @@ int CutAtLastBackslash(TextRef text);
 // it cannot be had or does not fit.
 bool GetKitFolder(Platform& platform, TextRef out);
 
-// `folder` followed by `name` into `out`; false (and `out` unspecified but
-// terminated) when it does not fit.
-bool JoinPath(TextRef out, const char* folder, const char* name);
-
 }  // namespace kit

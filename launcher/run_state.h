@@ -1,5 +1,5 @@
 // The state of one launch: what the launch sequence owns and hands to the
-// other parts by reference. The specification's process-wide values live
+// other parts by reference. The values every part of a launch shares live
 // here, so that a test can run many launches in one process.
 #pragma once
 

@@ -25,6 +25,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "signup/report.h"
+
 namespace {
 
 constexpr int kIdText = 1010;
@@ -46,23 +48,6 @@ HWND FindDialog(DWORD waitMs) {
 
 // Lets the dialog's thread handle what was sent or posted.
 void Settle() { Sleep(150); }
-
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
 
 std::string Button(HWND dialog, int id) {
   HWND button = GetDlgItem(dialog, id);
@@ -105,7 +90,7 @@ void Report(HWND dialog) {
       "\"frame\":{\"width\":%ld,\"height\":%ld},"
       "\"dialog\":{\"x\":%ld,\"y\":%ld,\"width\":%ld,\"height\":%ld},"
       "\"screen\":{\"width\":%d,\"height\":%d}}\n",
-      Json(caption).c_str(), Button(dialog, kIdAccept).c_str(),
+      signup::JsonString(caption).c_str(), Button(dialog, kIdAccept).c_str(),
       Button(dialog, kIdDontAccept).c_str(), Button(dialog, kIdContinue).c_str(),
       Button(dialog, kIdCancel).c_str(), first, lines, length, LOWORD(selection), HIWORD(selection),
       focusId, (style & WS_SYSMENU) ? "true" : "false", frame.right - frame.left,
